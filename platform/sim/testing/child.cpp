@@ -108,6 +108,9 @@ ChildResult runInChild(Entry entry, const std::vector<std::wstring>& args, int64
         close(out[0]);
         dup2(out[1], STDOUT_FILENO);
         close(out[1]);
+        // A fresh stream, as a program starts with: the test runner's own
+        // output has already made the inherited one byte-oriented.
+        if (freopen(nullptr, "w", stdout) == nullptr) _exit(125);
         reportFd = fileFd;
         alarm(60);  // a child that hangs is a failure, not a stuck test run
         setenv("LC_ALL", "C.UTF-8", 1);
