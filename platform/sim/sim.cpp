@@ -36,6 +36,7 @@ void updatePresence(Interface& device) {
     if (device.present || device.faults.replugAfterMs < 0) return;
     if (bus().clock() < device.unpluggedAt + device.faults.replugAfterMs) return;
     device.present = true;
+    if (!device.faults.replugPath.empty()) device.path = device.faults.replugPath;
     device.exchanges = 0;
     device.faults.unplugAfter = -1;
 }

@@ -63,9 +63,18 @@ struct Faults {
     int unplugAfter = -1;
     // Virtual milliseconds after the unplug at which it is present again. -1: never.
     int replugAfterMs = -1;
+    // The path it comes back under; empty: the same as before.
+    std::wstring replugPath;
 };
 
 struct Interface {
+    // Not present from the start: plugged in at the given virtual time.
+    void plugInAt(int64_t ms) {
+        present = false;
+        unpluggedAt = 0;
+        faults.replugAfterMs = static_cast<int>(ms);
+    }
+
     std::wstring path;
     USHORT vendorId = 0x1352;
     USHORT productId = 0x0120;
