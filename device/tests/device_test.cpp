@@ -1,32 +1,11 @@
+#include "allocations.h"
 #include "device.h"
 #include "sim.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
-
-// Heap allocations through operator new, counted to show that an exchange takes none.
-static std::atomic<long> allocations{0};
-
-void* operator new(size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](size_t size) { return operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -359,9 +338,9 @@ TEST_F(Exchange, OneWriteAndOneReadWhenTheFirstReportAnswers) {
     usb.exchangePorts(0xFF, 0xFF, &j1, &j2);  // the first exchange sizes the bus's queue
     int callsBefore = bus().platformCalls;
     bus().recordTraffic = false;
-    long allocationsBefore = allocations;
+    long allocationsBefore = heapAllocations();
     for (int i = 0; i < 10; ++i) EXPECT_TRUE(usb.exchangePorts(0xFF, 0xFF, &j1, &j2));
-    EXPECT_EQ(allocations - allocationsBefore, 0);
+    EXPECT_EQ(heapAllocations() - allocationsBefore, 0);
     EXPECT_EQ(bus().platformCalls - callsBefore, 20);
 }
 

@@ -31,12 +31,17 @@ BOOL violation(const std::string& what) {
 
 uintptr_t key(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
+size_t indexOf(const Interface& device) { return static_cast<size_t>(&device - bus().interfaces.data()); }
+
 // Brings back an unplugged interface once its time to be away is over.
 void updatePresence(Interface& device) {
     if (device.present || device.faults.replugAfterMs < 0) return;
     if (bus().clock() < device.unpluggedAt + device.faults.replugAfterMs) return;
     device.present = true;
-    if (!device.faults.replugPath.empty()) device.path = device.faults.replugPath;
+    if (!device.faults.replugPath.empty()) {
+        device.path = device.faults.replugPath;
+        bus().pathIndex.emplace(device.path, indexOf(device));
+    }
     device.exchanges = 0;
     device.faults.unplugAfter = -1;
 }
@@ -60,8 +65,6 @@ Interface* deviceOf(HANDLE handle, const char* caller) {
     if (!device.present || found->second.generation != device.generation) return nullptr;
     return &device;
 }
-
-size_t indexOf(const Interface& device) { return static_cast<size_t>(&device - bus().interfaces.data()); }
 
 void record(Traffic::Kind kind, const Interface& device, const unsigned char* report, size_t length) {
     if (!bus().recordTraffic) return;
@@ -126,6 +129,7 @@ void Board::answer(const unsigned char* command, unsigned char* response) {
 Interface& Bus::add(const std::wstring& path) {
     interfaces.push_back({});
     interfaces.back().path = path;
+    pathIndex.emplace(path, interfaces.size() - 1);
     return interfaces.back();
 }
 
@@ -244,15 +248,15 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
         violation("CreateFileW: not a synchronous shared read-write open of an existing device");
         return INVALID_HANDLE_VALUE;
     }
-    for (Interface& device : bus().interfaces) {
-        sim::updatePresence(device);
-        if (!device.present || lpFileName == nullptr || device.path != lpFileName) continue;
-        if (!device.opensReadWrite) return INVALID_HANDLE_VALUE;  // access denied
-        uintptr_t id = bus().nextId++;
-        bus().handles[id] = {sim::indexOf(device), device.generation};
-        return reinterpret_cast<HANDLE>(id);
-    }
-    return INVALID_HANDLE_VALUE;  // file not found
+    auto found = lpFileName == nullptr ? bus().pathIndex.end() : bus().pathIndex.find(lpFileName);
+    if (found == bus().pathIndex.end()) return INVALID_HANDLE_VALUE;  // file not found
+    Interface& device = bus().interfaces[found->second];
+    sim::updatePresence(device);
+    if (!device.present || device.path != lpFileName) return INVALID_HANDLE_VALUE;  // gone, or renamed by a replug
+    if (!device.opensReadWrite) return INVALID_HANDLE_VALUE;                         // access denied
+    uintptr_t id = bus().nextId++;
+    bus().handles[id] = {sim::indexOf(device), device.generation};
+    return reinterpret_cast<HANDLE>(id);
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {

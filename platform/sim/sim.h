@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,9 @@ struct Traffic {
 };
 
 struct Bus {
+    // Add interfaces with add(), which also indexes their paths.
     std::vector<Interface> interfaces;
+    std::unordered_map<std::wstring, size_t> pathIndex;  // the first interface of each path
 
     // Faults of the enumeration as a whole.
     bool noDeviceInfoSet = false;

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Builds the programs' simulated build and runs both on the simulated bench:
+# one board whose J1 reads back what it drives and whose J2 bit 0 is a push
+# button pressed from 2 s to 5 s after the start.
+set -eu
+cd "$(dirname "$0")/.."
+sh tools/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j 2 --target sampler pulser
+echo "== sampler /c12 /t250"
+build/release/sampler/sampler /c12 /t250
+echo "exit code $?"
+echo "== pulser"
+build/release/pulser/pulser
+echo
+echo "exit code $?"
