@@ -6,11 +6,11 @@ set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j 2 --target sampler pulser
+cmake --build --preset release -j 2 --target sampler-sim pulser-sim
 echo "== sampler /c12 /t250"
-build/release/sampler/sampler /c12 /t250
+build/release/sampler/sampler-sim /c12 /t250
 echo "exit code $?"
 echo "== pulser"
-build/release/pulser/pulser
+build/release/pulser/pulser-sim
 echo
 echo "exit code $?"

@@ -1,0 +1,95 @@
+#!/bin/sh
+# The Linux builds of the programs against virtual boards on uhid, through
+# the kernel's hidraw. Each case prints "PASS name" or "FAIL name" and what
+# differed.
+export LC_ALL=C.UTF-8
+cd /tmp
+
+nodes() { ls /sys/class/hidraw 2>/dev/null | wc -l; }
+wait_nodes() {  # wait until exactly N hidraw nodes exist
+    i=0
+    while [ "$(nodes)" -ne "$1" ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done
+}
+board() {  # start a virtual board, log to $1, wait for its node
+    log=$1; shift
+    before=$(nodes)
+    vboard "$@" >"$log" &
+    wait_nodes $((before + 1))
+}
+stop_boards() { killall vboard 2>/dev/null; wait 2>/dev/null; wait_nodes 0; }
+
+# check NAME EXPECTED-CODE CODE: compares /tmp/out with /tmp/expected.
+check() {
+    if cmp -s expected out && [ "$2" = "$3" ]; then
+        echo "PASS $1"
+    else
+        echo "FAIL $1: exit code $3, expected $2"
+        echo "-- output:"; od -c out | head -n 20
+        echo "-- expected:"; od -c expected | head -n 20
+    fi
+}
+
+# No board at all.
+printf 'Zentrelが見つかりません\n' >expected
+sampler >out; check sampler-no-board 1 $?
+sampler /c5 >out; check sampler-no-board-c5 1 $?
+
+# Five readings with known input values.
+board vb.log --j1 0x12 --j2 0x34
+printf 'Zentrelの接続数 1個 5回,10ms\n0,12,34\n1,12,34\n2,12,34\n3,12,34\n4,12,34\n' >expected
+sampler /c5 /t10 >out; check sampler-five-readings 0 $?
+stop_boards
+
+# Two boards: both counted, the first read.
+board vb1.log --j1 0x01
+board vb2.log --j1 0x02 --product 0x0121
+printf 'Zentrelの接続数 2個 2回,0ms\n0,01,ff\n1,01,ff\n' >expected
+sampler /c2 >out; check sampler-two-boards 0 $?
+stop_boards
+
+# Reports with a wrong echo byte before each answer are skipped.
+board vb.log --j2 0x5a --wrong-echo 3
+printf 'Zentrelの接続数 1個 3回,0ms\n0,ff,5a\n1,ff,5a\n2,ff,5a\n' >expected
+sampler /c3 >out; check sampler-wrong-echo 0 $?
+stop_boards
+
+# The configuration bytes round-trip through the board.
+board vb.log
+printf 'read 1 00 00 00\nwrite 1\nexchange after write 0\nread 1 12 34 56\n' >expected
+config_check >out; check config-round-trip 0 $?
+stop_boards
+
+# pulse_check NAME LOG: J1 went to 01 and back to 00 4.9 to 5.6 s later.
+pulse_check() {
+    on=$(sed -n 's/^j1 01 //p' "$2" | head -n 1)
+    off=$(sed -n 's/^j1 00 //p' "$2" | tail -n 1)
+    if [ -n "$on" ] && [ -n "$off" ] && [ $((off - on)) -ge 4900 ] && [ $((off - on)) -le 5600 ]; then
+        echo "PASS $1"
+    else
+        echo "FAIL $1: J1 log:"; cat "$2"
+    fi
+}
+
+# The pulser: J2 bit 0 goes low after five exchanges.
+board vb.log --j2-low-after-exchanges 5
+printf '\rZentrelの接続数 1個\n\rff\rff\rff\rff\rff\rfe' >expected
+pulser >out; check pulser-watch-and-pulse 0 $?
+stop_boards
+pulse_check pulser-pulse-reaches-the-board vb.log
+
+# Unplugged during the watch and plugged back in: the pulser reconnects.
+board vb.log --unplug-after 3 --replug-after-ms 1500 --j2-low-after-exchanges 6
+printf '\rZentrelの接続数 1個\n\rff\rff\rff\rZentrel接続待機中\rZentrelの接続数 1個\n\rff\rff\rff\rfe' >expected
+pulser >out; check pulser-reconnects-after-unplug 0 $?
+stop_boards
+pulse_check pulser-pulse-after-reconnect vb.log
+
+# Without a board the pulser keeps waiting.
+pulser >out &
+sleep 2.5
+if kill -0 $! 2>/dev/null && [ "$(grep -o '接続待機中' out | wc -l)" -ge 3 ] && ! od -An -tx1 out | grep -q ' 0a'; then
+    echo "PASS pulser-waits-without-board"
+else
+    echo "FAIL pulser-waits-without-board"; od -c out | head
+fi
+kill $! 2>/dev/null; wait 2>/dev/null
