@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs what building and testing need on Debian: compilers, CMake,
-# GoogleTest, Google Benchmark, MinGW-w64 for both Windows widths and Wine.
+# GoogleTest, Google Benchmark, MinGW-w64 for both Windows widths, Wine, and
+# QEMU with busybox for the tests on a real kernel HID stack.
 # Installs only what is missing, so it can run again at no cost.
 set -eu
-packages="cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+packages="cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev qemu-system-x86 busybox-static cpio
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64"
 missing=""
 for p in $packages; do

@@ -6,7 +6,12 @@ set -eu
 flavour=$1 dir=$2
 [ -f "$dir/vmlinuz" ] && exit 0
 # The metapackage names the current versioned package.
-package=$(apt-cache depends "linux-image-$flavour" | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1)
+current() { apt-cache depends "linux-image-$flavour" 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1; }
+package=$(current)
+if [ -z "$package" ]; then
+    apt-get update -qq
+    package=$(current)
+fi
 [ -n "$package" ] || { echo "fetch-kernel: no package behind linux-image-$flavour (apt-get update?)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

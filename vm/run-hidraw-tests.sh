@@ -12,7 +12,7 @@ kernel="$work/kernel-cloud-amd64"
 "$here/fetch-kernel.sh" cloud-amd64 "$kernel"
 "$here/make-initramfs.sh" "$kernel" "$work/hidraw-tests.cpio.gz" "$here/guest/init" "$@" "$here/guest/hidraw-tests.sh"
 start=$(date +%s)
-"$here/boot.sh" "$kernel" "$work/hidraw-tests.cpio.gz" "$work/hidraw-tests.log"
+"$here/boot.sh" "$kernel" "$work/hidraw-tests.cpio.gz" hidraw-tests "$work/hidraw-tests.log"
 tr -d '\r' <"$work/hidraw-tests.log" >"$work/hidraw-tests.txt"
 sed -n '/GUEST-READY/,/GUEST-DONE/p' "$work/hidraw-tests.txt"
 echo "boot and tests took $(( $(date +%s) - start )) s"
