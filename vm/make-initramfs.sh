@@ -1,8 +1,10 @@
 #!/bin/sh
 # make-initramfs.sh KERNEL_DIR OUT INIT FILE...
-# Builds a busybox initramfs: INIT becomes /init, the HID modules come from
-# KERNEL_DIR, and each FILE is copied to /bin with the shared libraries it
-# needs (and the C.UTF-8 locale, for the programs' wide output).
+# Builds a busybox initramfs: INIT becomes /init, the kernel modules named in
+# MODULES (default: the HID stack) come from KERNEL_DIR and are listed in
+# load order in /modules/order, and each FILE is copied to /bin with the
+# shared libraries it needs (and the C.UTF-8 locale, for the programs' wide
+# output).
 set -eu
 kernel=$1 out=$2 init=$3
 shift 3
@@ -13,8 +15,11 @@ cp /bin/busybox "$root/bin/busybox"
 for applet in $("$root/bin/busybox" --list); do
     [ -e "$root/bin/$applet" ] || ln -s busybox "$root/bin/$applet"
 done
-for module in hid uhid hid-generic; do
-    cp "$kernel/modules/kernel/drivers/hid/$module.ko" "$root/modules/"
+for module in ${MODULES:-hid uhid hid-generic}; do
+    file=$(find "$kernel/modules/kernel" -name "$module.ko" | head -n 1)
+    [ -n "$file" ] || { echo "make-initramfs: no module $module" >&2; exit 1; }
+    cp "$file" "$root/modules/"
+    echo "$module" >>"$root/modules/order"
 done
 cp "$init" "$root/init"
 chmod +x "$root/init"

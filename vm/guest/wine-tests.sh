@@ -1,0 +1,145 @@
+#!/bin/bash
+# wine-tests.sh SAMPLER_EXE PULSER_EXE VBOARD
+# In the guest's chroot of the host: the Windows programs under Wine, whose
+# HID stack reaches the virtual boards on uhid through hidraw. Output is
+# checked byte for byte in code page 932; each case prints "PASS name" or
+# "FAIL name" and what differed.
+sampler=$1 pulser=$2 vboard=$3
+export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" HOME=/root
+cd /tmp || exit 1
+
+# Code page 932, as on a Japanese Windows console. Wine takes it from the
+# locale's name; the shell, which has no such locale, is left in its own.
+wine() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
+
+# Wine learns of boards plugged in or out while it runs through udev. In a
+# chroot udevadm ignores requests unless told not to.
+export SYSTEMD_IGNORE_CHROOT=1
+/lib/systemd/systemd-udevd --daemon
+udevadm trigger --action=add
+udevadm settle
+wineserver -p  # one server for all the runs
+
+cp932() { printf "$1" | iconv -f UTF-8 -t CP932; }
+
+nodes() { ls /sys/class/hidraw 2>/dev/null | wc -l; }
+wait_nodes() {
+    for _ in $(seq 200); do [ "$(nodes)" -eq "$1" ] && return; sleep 0.05; done
+}
+boards=""
+board() {  # board LOG OPTIONS...: start a virtual board and wait for its node
+    local log=$1 before
+    shift
+    before=$(nodes)
+    "$vboard" "$@" >"$log" &
+    boards="$boards $!"
+    wait_nodes $((before + 1))
+}
+stop_boards() {
+    kill $boards 2>/dev/null
+    wait $boards 2>/dev/null
+    boards=""
+    wait_nodes 0
+}
+
+# Waits until Wine's enumeration (as the sampler sees it) shows N boards.
+wine_sees() {
+    local want
+    if [ "$1" -eq 0 ]; then want=$(cp932 'Zentrelが見つかりません\r\n'); else want=$(cp932 "Zentrelの接続数 $1個 0回,0ms\r\n"); fi
+    for _ in $(seq 60); do
+        [ "$(wine "$sampler" 2>/dev/null)" = "$want" ] && return 0
+        sleep 0.5
+    done
+    echo "Wine did not come to see $1 board(s)"
+}
+
+# check NAME EXPECTED-CODE CODE: compares ./out with ./expected.
+check() {
+    if cmp -s expected out && [ "$2" = "$3" ]; then
+        echo "PASS $1 (exit code $3)"
+    else
+        echo "FAIL $1: exit code $3, expected $2"
+        echo "-- output:"; od -An -tx1 out | head -n 20
+        echo "-- expected:"; od -An -tx1 expected | head -n 20
+    fi
+}
+
+# pulse_check NAME LOG: the board saw J1 go to 01 and back to 00 4.9 to 5.6 s later.
+pulse_check() {
+    local on off
+    on=$(sed -n 's/^j1 01 //p' "$2" | head -n 1)
+    off=$(sed -n 's/^j1 00 //p' "$2" | tail -n 1)
+    if [ -n "$on" ] && [ -n "$off" ] && [ $((off - on)) -ge 4900 ] && [ $((off - on)) -le 5600 ]; then
+        echo "PASS $1 (J1 01 for $((off - on)) ms)"
+    else
+        echo "FAIL $1: J1 log:"; cat "$2"
+    fi
+}
+
+start=$(date +%s)
+
+# No board: Wine's own virtual devices are probed and skipped.
+cp932 'Zentrelが見つかりません\r\n' >expected
+wine "$sampler" >out; check wine-sampler-no-board 1 $?
+wine "$sampler" /c5 >out; check wine-sampler-no-board-c5 1 $?
+
+# Five readings with known input values.
+board vb.log --j1 0x12 --j2 0x34
+wine_sees 1
+cp932 'Zentrelの接続数 1個 5回,10ms\r\n0,12,34\r\n1,12,34\r\n2,12,34\r\n3,12,34\r\n4,12,34\r\n' >expected
+wine "$sampler" /c5 /t10 >out; check wine-sampler-five-readings 0 $?
+stop_boards
+wine_sees 0
+
+# Two boards: both counted, one of them read, and only that one.
+board vb1.log --j1 0x01
+board vb2.log --j1 0x02 --product 0x0121
+wine_sees 2
+wine "$sampler" /c2 >out
+code=$?
+if [ -s vb1.log ] && [ ! -s vb2.log ]; then first=01; else first=02; fi
+cp932 "Zentrelの接続数 2個 2回,0ms\r\n0,$first,ff\r\n1,$first,ff\r\n" >expected
+if [ -s vb1.log ] && [ -s vb2.log ]; then echo "both boards were driven" >>out; fi
+check wine-sampler-two-boards 0 $code
+stop_boards
+wine_sees 0
+
+# Reports with a wrong echo byte before each answer are skipped.
+board vb.log --j2 0x5a --wrong-echo 3
+wine_sees 1
+cp932 'Zentrelの接続数 1個 3回,0ms\r\n0,ff,5a\r\n1,ff,5a\r\n2,ff,5a\r\n' >expected
+wine "$sampler" /c3 >out; check wine-sampler-wrong-echo 0 $?
+stop_boards
+wine_sees 0
+
+# The pulser: J2 bit 0 goes low after five exchanges; no newline at the end.
+board vb.log --j2-low-after-exchanges 5
+wine_sees 1
+cp932 '\rZentrelの接続数 1個\r\n\rff\rff\rff\rff\rff\rfe' >expected
+wine "$pulser" >out; check wine-pulser-watch-and-pulse 0 $?
+stop_boards
+pulse_check wine-pulser-pulse-reaches-the-board vb.log
+wine_sees 0
+
+# Unplugged during the watch and plugged back in: the pulser waits, finds the
+# board again and pulses. How many waiting or count lines come in between
+# depends on when Wine learns of the unplug.
+board vb.log --unplug-after 3 --replug-after-ms 1500 --j2-low-after-exchanges 6
+wine_sees 1
+wine "$pulser" >out
+code=$?
+count=$(cp932 '\rZentrelの接続数 1個\r\n' | od -An -tx1 | tr -d ' \n')
+waiting=$(cp932 '\rZentrel接続待機中' | od -An -tx1 | tr -d ' \n')
+ff=$(printf '\rff' | od -An -tx1 | tr -d ' \n')
+fe=$(printf '\rfe' | od -An -tx1 | tr -d ' \n')
+actual=$(od -An -v -tx1 out | tr -d ' \n')
+if [[ $actual =~ ^$count($ff){3}($waiting|$count)*$count($ff){3}$fe$ ]] && [ "$code" = 0 ]; then
+    echo "PASS wine-pulser-reconnects-after-unplug (exit code $code; $(grep -o '接続待機中' <(iconv -f CP932 -t UTF-8 out) | wc -l) waiting lines)"
+else
+    echo "FAIL wine-pulser-reconnects-after-unplug: exit code $code"; od -An -tx1 out | head -n 20
+fi
+stop_boards
+pulse_check wine-pulser-pulse-after-reconnect vb.log
+
+echo "Wine cases took $(( $(date +%s) - start )) s"
+wineserver -k
