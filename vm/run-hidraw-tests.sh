@@ -10,7 +10,7 @@ shift
 mkdir -p "$work"
 kernel="$work/kernel-cloud-amd64"
 "$here/fetch-kernel.sh" cloud-amd64 "$kernel"
-"$here/make-initramfs.sh" "$kernel" "$work/hidraw-tests.cpio.gz" "$here/guest/init" "$@" "$here/guest/hidraw-tests.sh"
+"$here/make-initramfs.sh" "$kernel" "$work/hidraw-tests.cpio.gz" "$here/guest/init" "$@" "$here/guest/checks.sh" "$here/guest/hidraw-tests.sh"
 start=$(date +%s)
 "$here/boot.sh" "$kernel" "$work/hidraw-tests.cpio.gz" hidraw-tests "$work/hidraw-tests.log"
 tr -d '\r' <"$work/hidraw-tests.log" >"$work/hidraw-tests.txt"

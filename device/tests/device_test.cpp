@@ -30,6 +30,12 @@ std::vector<std::wstring> paths(const DeviceList& list) {
     return found;
 }
 
+// One way to set up an interface, named for the test's name.
+struct InterfaceSetup {
+    const char* name;
+    void (*apply)(sim::Interface&);
+};
+
 template <class Case>
 std::string nameOf(const ::testing::TestParamInfo<Case>& param) {
     return param.param.name;
@@ -158,15 +164,10 @@ TEST_F(Discovery, AFailingEnumerationCallEndsTheWalkAndKeepsWhatWasFound) {
 }
 
 // Each fault makes the first of two boards unusable; the walk goes on to the second.
-struct MemberFault {
-    const char* name;
-    void (*apply)(sim::Faults&);
-};
-
-class SkippedMember : public Discovery, public ::testing::WithParamInterface<MemberFault> {};
+class SkippedMember : public Discovery, public ::testing::WithParamInterface<InterfaceSetup> {};
 
 TEST_P(SkippedMember, IsSkippedAndTheNextOneListed) {
-    GetParam().apply(bus().add(pathA).faults);
+    GetParam().apply(bus().add(pathA));
     bus().add(pathB);
     DeviceList list;
     EXPECT_EQ(list.find(), 1);
@@ -176,11 +177,12 @@ TEST_P(SkippedMember, IsSkippedAndTheNextOneListed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SkippedMember,
-    ::testing::Values(MemberFault{"SizeQueryStoresNoLength", [](sim::Faults& f) { f.detailSizeStoresNoLength = true; }},
-                      MemberFault{"SizeQueryTooSmall", [](sim::Faults& f) { f.detailSizeTooSmall = true; }},
-                      MemberFault{"DetailFillFails", [](sim::Faults& f) { f.detailFillFails = true; }},
-                      MemberFault{"AttributesFail", [](sim::Faults& f) { f.attributesFail = true; }}),
-    nameOf<MemberFault>);
+    ::testing::Values(
+        InterfaceSetup{"SizeQueryStoresNoLength", [](sim::Interface& i) { i.faults.detailSizeStoresNoLength = true; }},
+        InterfaceSetup{"SizeQueryTooSmall", [](sim::Interface& i) { i.faults.detailSizeTooSmall = true; }},
+        InterfaceSetup{"DetailFillFails", [](sim::Interface& i) { i.faults.detailFillFails = true; }},
+        InterfaceSetup{"AttributesFail", [](sim::Interface& i) { i.faults.attributesFail = true; }}),
+    nameOf<InterfaceSetup>);
 
 // --- Opening and closing ----------------------------------------------------
 
@@ -196,10 +198,12 @@ TEST_F(Connection, OpeningAPathThatNamesNoDeviceFails) {
     expectNothingLeft();
 }
 
-class UnusableBoard : public Bus, public ::testing::WithParamInterface<MemberFault> {};
+// A board whose report lengths cannot be read, or are too short for a
+// report ID and a block, is not opened.
+class UnusableBoard : public Bus, public ::testing::WithParamInterface<InterfaceSetup> {};
 
 TEST_P(UnusableBoard, OpenFailsAndLeavesNothingOpen) {
-    GetParam().apply(bus().add(pathA).faults);
+    GetParam().apply(bus().add(pathA));
     UsbDevice usb;
     EXPECT_EQ(usb.open(pathA), nullptr);
     int j1 = -1, j2 = -1;
@@ -210,30 +214,14 @@ TEST_P(UnusableBoard, OpenFailsAndLeavesNothingOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, UnusableBoard,
-    ::testing::Values(MemberFault{"PreparsedDataFails", [](sim::Faults& f) { f.preparsedDataFails = true; }},
-                      MemberFault{"CapsFail", [](sim::Faults& f) { f.capsFail = true; }}),
-    nameOf<MemberFault>);
-
-struct Lengths {
-    USHORT input, output;
-};
-
-class ShortReports : public Bus, public ::testing::WithParamInterface<Lengths> {};
-
-TEST_P(ShortReports, ABoardWithReportsUnder65BytesCannotBeOpened) {
-    sim::Interface& device = bus().add(pathA);
-    device.inputLength = GetParam().input;
-    device.outputLength = GetParam().output;
-    UsbDevice usb;
-    EXPECT_EQ(usb.open(pathA), nullptr);
-    int j1 = -1, j2 = -1;
-    EXPECT_FALSE(usb.exchangePorts(0xFF, 0xFF, &j1, &j2));
-    EXPECT_TRUE(bus().traffic.empty());
-    expectNothingLeft();
-}
-
-INSTANTIATE_TEST_SUITE_P(Lengths, ShortReports,
-                         ::testing::Values(Lengths{64, 65}, Lengths{65, 64}, Lengths{0, 0}, Lengths{9, 9}));
+    ::testing::Values(
+        InterfaceSetup{"PreparsedDataFails", [](sim::Interface& i) { i.faults.preparsedDataFails = true; }},
+        InterfaceSetup{"CapsFail", [](sim::Interface& i) { i.faults.capsFail = true; }},
+        InterfaceSetup{"Input64", [](sim::Interface& i) { i.inputLength = 64; }},
+        InterfaceSetup{"Output64", [](sim::Interface& i) { i.outputLength = 64; }},
+        InterfaceSetup{"NoReports", [](sim::Interface& i) { i.inputLength = i.outputLength = 0; }},
+        InterfaceSetup{"NineBytes", [](sim::Interface& i) { i.inputLength = i.outputLength = 9; }}),
+    nameOf<InterfaceSetup>);
 
 TEST_F(Connection, OpenHoldsOneHandleAndNoPreparsedDataUntilClose) {
     bus().add(pathA);

@@ -1,33 +1,11 @@
 #!/bin/sh
 # The Linux builds of the programs against virtual boards on uhid, through
-# the kernel's hidraw. Each case prints "PASS name" or "FAIL name" and what
-# differed.
+# the kernel's hidraw.
 export LC_ALL=C.UTF-8
 cd /tmp
 
-nodes() { ls /sys/class/hidraw 2>/dev/null | wc -l; }
-wait_nodes() {  # wait until exactly N hidraw nodes exist
-    i=0
-    while [ "$(nodes)" -ne "$1" ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i + 1)); done
-}
-board() {  # start a virtual board, log to $1, wait for its node
-    log=$1; shift
-    before=$(nodes)
-    vboard "$@" >"$log" &
-    wait_nodes $((before + 1))
-}
-stop_boards() { killall vboard 2>/dev/null; wait 2>/dev/null; wait_nodes 0; }
-
-# check NAME EXPECTED-CODE CODE: compares /tmp/out with /tmp/expected.
-check() {
-    if cmp -s expected out && [ "$2" = "$3" ]; then
-        echo "PASS $1"
-    else
-        echo "FAIL $1: exit code $3, expected $2"
-        echo "-- output:"; od -c out | head -n 20
-        echo "-- expected:"; od -c expected | head -n 20
-    fi
-}
+VBOARD=vboard
+. /bin/checks.sh
 
 # No board at all.
 printf 'Zentrelが見つかりません\n' >expected
@@ -58,17 +36,6 @@ board vb.log
 printf 'read 1 00 00 00\nwrite 1\nexchange after write 0\nread 1 12 34 56\n' >expected
 config_check >out; check config-round-trip 0 $?
 stop_boards
-
-# pulse_check NAME LOG: J1 went to 01 and back to 00 4.9 to 5.6 s later.
-pulse_check() {
-    on=$(sed -n 's/^j1 01 //p' "$2" | head -n 1)
-    off=$(sed -n 's/^j1 00 //p' "$2" | tail -n 1)
-    if [ -n "$on" ] && [ -n "$off" ] && [ $((off - on)) -ge 4900 ] && [ $((off - on)) -le 5600 ]; then
-        echo "PASS $1"
-    else
-        echo "FAIL $1: J1 log:"; cat "$2"
-    fi
-}
 
 # The pulser: J2 bit 0 goes low after five exchanges.
 board vb.log --j2-low-after-exchanges 5

@@ -2,8 +2,7 @@
 # wine-tests.sh SAMPLER_EXE PULSER_EXE VBOARD
 # In the guest's chroot of the host: the Windows programs under Wine, whose
 # HID stack reaches the virtual boards on uhid through hidraw. Output is
-# checked byte for byte in code page 932; each case prints "PASS name" or
-# "FAIL name" and what differed.
+# checked byte for byte in code page 932.
 sampler=$1 pulser=$2 vboard=$3
 export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" HOME=/root
 cd /tmp || exit 1
@@ -22,25 +21,8 @@ wineserver -p  # one server for all the runs
 
 cp932() { printf "$1" | iconv -f UTF-8 -t CP932; }
 
-nodes() { ls /sys/class/hidraw 2>/dev/null | wc -l; }
-wait_nodes() {
-    for _ in $(seq 200); do [ "$(nodes)" -eq "$1" ] && return; sleep 0.05; done
-}
-boards=""
-board() {  # board LOG OPTIONS...: start a virtual board and wait for its node
-    local log=$1 before
-    shift
-    before=$(nodes)
-    "$vboard" "$@" >"$log" &
-    boards="$boards $!"
-    wait_nodes $((before + 1))
-}
-stop_boards() {
-    kill $boards 2>/dev/null
-    wait $boards 2>/dev/null
-    boards=""
-    wait_nodes 0
-}
+VBOARD=$vboard
+. "$(dirname "$0")/checks.sh"
 
 # Waits until Wine's enumeration (as the sampler sees it) shows N boards.
 wine_sees() {
@@ -51,29 +33,6 @@ wine_sees() {
         sleep 0.5
     done
     echo "Wine did not come to see $1 board(s)"
-}
-
-# check NAME EXPECTED-CODE CODE: compares ./out with ./expected.
-check() {
-    if cmp -s expected out && [ "$2" = "$3" ]; then
-        echo "PASS $1 (exit code $3)"
-    else
-        echo "FAIL $1: exit code $3, expected $2"
-        echo "-- output:"; od -An -tx1 out | head -n 20
-        echo "-- expected:"; od -An -tx1 expected | head -n 20
-    fi
-}
-
-# pulse_check NAME LOG: the board saw J1 go to 01 and back to 00 4.9 to 5.6 s later.
-pulse_check() {
-    local on off
-    on=$(sed -n 's/^j1 01 //p' "$2" | head -n 1)
-    off=$(sed -n 's/^j1 00 //p' "$2" | tail -n 1)
-    if [ -n "$on" ] && [ -n "$off" ] && [ $((off - on)) -ge 4900 ] && [ $((off - on)) -le 5600 ]; then
-        echo "PASS $1 (J1 01 for $((off - on)) ms)"
-    else
-        echo "FAIL $1: J1 log:"; cat "$2"
-    fi
 }
 
 start=$(date +%s)
