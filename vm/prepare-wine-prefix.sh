@@ -1,7 +1,7 @@
 #!/bin/sh
 # prepare-wine-prefix.sh DIR
-# Makes a Wine prefix on the host, once, for the guest to use as the lower
-# layer of an overlay: creating one in the emulated guest takes 40-50 s.
+# Makes a Wine prefix on the host, once, for the guest to use through its
+# overlay of the host's root: creating one in the emulated guest takes 40-50 s.
 # Wine 8's winebus skips hidraw once its SDL bus is up, so SDL is turned off.
 set -eu
 dir=$1

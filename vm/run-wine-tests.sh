@@ -1,8 +1,9 @@
 #!/bin/sh
 # run-wine-tests.sh WORK_DIR SAMPLER_EXE PULSER_EXE VBOARD
 # Boots a Debian kernel under QEMU with the host's root shared read-only over
-# 9p, and runs the Windows programs under the host's Wine in a chroot of it,
-# against virtual boards on the guest's uhid. Passes when every case passed.
+# 9p, and runs the Windows programs under the host's Wine in a chroot of it
+# (writable through an overlay), against virtual boards on the guest's uhid.
+# Passes when every case passed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -21,7 +22,7 @@ sampler='$sampler'
 pulser='$pulser'
 vboard='$vboard'
 ENV
-# virtio and 9p for the shared root, overlay for the prefix, then the HID stack.
+# virtio and 9p for the shared root, overlay to write on it, then the HID stack.
 MODULES="virtio_ring virtio virtio_pci_legacy_dev virtio_pci_modern_dev virtio_pci netfs fscache 9pnet 9pnet_virtio 9p
 overlay hid uhid hid-generic" \
     "$here/make-initramfs.sh" "$kernel" "$work/wine-tests.cpio.gz" "$here/guest/init" \

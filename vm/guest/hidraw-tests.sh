@@ -51,8 +51,11 @@ pulser >out; check pulser-reconnects-after-unplug 0 $?
 stop_boards
 pulse_check pulser-pulse-after-reconnect vb.log
 
-# Without a board the pulser keeps waiting.
+# Without a board the pulser keeps waiting: three waiting lines in the
+# 2.5 s after its first output, no newline, and it is still running.
 pulser >out &
+waited=0
+while [ ! -s out ] && [ $waited -lt 200 ]; do sleep 0.05; waited=$((waited + 1)); done
 sleep 2.5
 if kill -0 $! 2>/dev/null && [ "$(grep -o '接続待機中' out | wc -l)" -ge 3 ] && ! od -An -tx1 out | grep -q ' 0a'; then
     echo "PASS pulser-waits-without-board"

@@ -1,18 +1,21 @@
 #!/bin/sh
 # In the initramfs: the host's root, shared read-only over 9p, becomes the
-# root of a chroot with tmpfs where Wine writes, and the Wine prefix made on
-# the host as the lower layer of an overlay. Then the tests run in it.
+# lower layer of an overlay with a tmpfs upper layer, so that the chroot into
+# it sees every file of the host (the build tree and the Wine prefix made on
+# the host included, wherever they are) and Wine can write anywhere.
 . /bin/wine-guest-env.sh
-mkdir -p /host
-mount -t 9p -o trans=virtio,version=9p2000.L,ro,cache=loose,msize=512000 hostroot /host
-for dir in tmp root run var/tmp; do mount -t tmpfs tmpfs "/host/$dir"; done
-mount -t proc proc /host/proc
-mount -t sysfs sysfs /host/sys
-mount -t devtmpfs devtmpfs /host/dev
-mkdir -p /host/dev/pts /host/dev/shm
-mount -t devpts devpts /host/dev/pts
-mount -t tmpfs tmpfs /host/dev/shm
-mkdir -p /host/tmp/prefix-upper /host/tmp/prefix-work /host/tmp/wineprefix
-mount -t overlay overlay \
-    -o "lowerdir=/host$prefix,upperdir=/host/tmp/prefix-upper,workdir=/host/tmp/prefix-work" /host/tmp/wineprefix
-chroot /host /bin/bash "$tests" "$sampler" "$pulser" "$vboard"
+mkdir -p /lower /layers /newroot
+mount -t 9p -o trans=virtio,version=9p2000.L,ro,cache=loose,msize=512000 hostroot /lower
+mount -t tmpfs tmpfs /layers
+mkdir -p /layers/upper /layers/work
+mount -t overlay overlay -o lowerdir=/lower,upperdir=/layers/upper,workdir=/layers/work /newroot
+mount -t proc proc /newroot/proc
+mount -t sysfs sysfs /newroot/sys
+mount -t devtmpfs devtmpfs /newroot/dev
+mkdir -p /newroot/dev/pts /newroot/dev/shm
+mount -t devpts devpts /newroot/dev/pts
+mount -t tmpfs tmpfs /newroot/dev/shm
+for fd in 0 1 2; do ln -sf "/proc/self/fd/$fd" "/newroot/dev/$(echo stdin stdout stderr | cut -d' ' -f$((fd + 1)))"; done
+ln -sf /proc/self/fd /newroot/dev/fd
+mount -t tmpfs tmpfs /newroot/run  # no state of the host's services
+chroot /newroot /bin/bash "$tests" "$prefix" "$sampler" "$pulser" "$vboard"

@@ -1,10 +1,10 @@
 #!/bin/bash
-# wine-tests.sh SAMPLER_EXE PULSER_EXE VBOARD
+# wine-tests.sh PREFIX SAMPLER_EXE PULSER_EXE VBOARD
 # In the guest's chroot of the host: the Windows programs under Wine, whose
 # HID stack reaches the virtual boards on uhid through hidraw. Output is
 # checked byte for byte in code page 932.
-sampler=$1 pulser=$2 vboard=$3
-export WINEPREFIX=/tmp/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" HOME=/root
+prefix=$1 sampler=$2 pulser=$3 vboard=$4
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" HOME=/root
 cd /tmp || exit 1
 
 # Code page 932, as on a Japanese Windows console. Wine takes it from the
@@ -93,7 +93,7 @@ ff=$(printf '\rff' | od -An -tx1 | tr -d ' \n')
 fe=$(printf '\rfe' | od -An -tx1 | tr -d ' \n')
 actual=$(od -An -v -tx1 out | tr -d ' \n')
 if [[ $actual =~ ^$count($ff){3}($waiting|$count)*$count($ff){3}$fe$ ]] && [ "$code" = 0 ]; then
-    echo "PASS wine-pulser-reconnects-after-unplug (exit code $code; $(grep -o '接続待機中' <(iconv -f CP932 -t UTF-8 out) | wc -l) waiting lines)"
+    echo "PASS wine-pulser-reconnects-after-unplug (exit code $code; $(iconv -f CP932 -t UTF-8 out | grep -o '接続待機中' | wc -l) waiting lines)"
 else
     echo "FAIL wine-pulser-reconnects-after-unplug: exit code $code"; od -An -tx1 out | head -n 20
 fi
