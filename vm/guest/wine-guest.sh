@@ -15,7 +15,10 @@ mount -t devtmpfs devtmpfs /newroot/dev
 mkdir -p /newroot/dev/pts /newroot/dev/shm
 mount -t devpts devpts /newroot/dev/pts
 mount -t tmpfs tmpfs /newroot/dev/shm
-for fd in 0 1 2; do ln -sf "/proc/self/fd/$fd" "/newroot/dev/$(echo stdin stdout stderr | cut -d' ' -f$((fd + 1)))"; done
+# The links a normal boot makes: bash's process substitution needs /dev/fd.
 ln -sf /proc/self/fd /newroot/dev/fd
+ln -sf /proc/self/fd/0 /newroot/dev/stdin
+ln -sf /proc/self/fd/1 /newroot/dev/stdout
+ln -sf /proc/self/fd/2 /newroot/dev/stderr
 mount -t tmpfs tmpfs /newroot/run  # no state of the host's services
 chroot /newroot /bin/bash "$tests" "$prefix" "$sampler" "$pulser" "$vboard"
