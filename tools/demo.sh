@@ -8,9 +8,11 @@ sh tools/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j 2 --target sampler-sim pulser-sim
 echo "== sampler /c12 /t250"
-build/release/sampler/sampler-sim /c12 /t250
-echo "exit code $?"
+status=0
+build/release/sampler/sampler-sim /c12 /t250 || status=$?
+echo "exit code $status"
 echo "== pulser"
-build/release/pulser/pulser-sim
+status=0
+build/release/pulser/pulser-sim || status=$?
 echo
-echo "exit code $?"
+echo "exit code $status"

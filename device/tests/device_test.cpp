@@ -11,18 +11,11 @@ namespace {
 
 using sim::Bytes;
 using sim::bus;
+using sim::report;
 
 const wchar_t* const pathA = L"\\\\?\\hid#vid_1352&pid_0120#a#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 const wchar_t* const pathB = L"\\\\?\\hid#vid_1352&pid_0121#b#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 const wchar_t* const pathOther = L"\\\\?\\hid#vid_845e&pid_0001#c#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-
-// An output or input report: 0x00, then the block, whose byte 63 is the echo byte.
-Bytes report(std::vector<unsigned char> blockStart, size_t length = 65, unsigned char echo = 0x00) {
-    Bytes bytes(length, 0x00);
-    for (size_t i = 0; i < blockStart.size(); ++i) bytes[1 + i] = blockStart[i];
-    bytes[64] = echo;
-    return bytes;
-}
 
 std::vector<std::wstring> paths(const DeviceList& list) {
     std::vector<std::wstring> found;

@@ -2,6 +2,7 @@
 // present HID interfaces are the nodes of /sys/class/hidraw, each named by
 // its device node, /dev/hidrawN.
 #include "descriptor.h"
+#include "hid_interfaces.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -23,7 +24,6 @@
 
 namespace {
 
-const GUID hidClassGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 const DWORD fileFlagOverlapped = 0x40000000u;
 
 struct InfoSet {
@@ -38,8 +38,6 @@ struct Device {
 struct Preparsed {
     std::vector<uint8_t> descriptor;
 };
-
-bool sameGuid(const GUID* a) { return a != nullptr && memcmp(a, &hidClassGuid, sizeof hidClassGuid) == 0; }
 
 // hidraw0, hidraw1, ... in the order of their numbers.
 std::vector<std::wstring> presentNodes() {
@@ -74,8 +72,8 @@ InfoSet* infoSet(HDEVINFO set) { return set == nullptr || set == INVALID_HANDLE_
 const std::wstring* memberPath(HDEVINFO set, const SP_DEVICE_INTERFACE_DATA* data) {
     InfoSet* members = infoSet(set);
     if (members == nullptr || data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) return nullptr;
-    if (data->Reserved == 0 || data->Reserved > members->paths.size()) return nullptr;
-    return &members->paths[data->Reserved - 1];
+    long member = memberOf(*data, members->paths.size());
+    return member < 0 ? nullptr : &members->paths[static_cast<size_t>(member)];
 }
 
 }  // namespace
@@ -85,7 +83,7 @@ extern "C" {
 void WINAPI HidD_GetHidGuid(LPGUID HidGuid) { *HidGuid = hidClassGuid; }
 
 HDEVINFO WINAPI SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND, DWORD Flags) {
-    if (!sameGuid(ClassGuid) || Enumerator != nullptr || Flags != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE))
+    if (!isHidClass(ClassGuid) || Enumerator != nullptr || Flags != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE))
         return INVALID_HANDLE_VALUE;
     return new InfoSet{presentNodes()};
 }
@@ -93,12 +91,10 @@ HDEVINFO WINAPI SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, H
 BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA, const GUID* InterfaceClassGuid,
                                         DWORD MemberIndex, PSP_DEVICE_INTERFACE_DATA DeviceInterfaceData) {
     InfoSet* members = infoSet(DeviceInfoSet);
-    if (members == nullptr || !sameGuid(InterfaceClassGuid) || DeviceInterfaceData == nullptr ||
+    if (members == nullptr || !isHidClass(InterfaceClassGuid) || DeviceInterfaceData == nullptr ||
         DeviceInterfaceData->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA) || MemberIndex >= members->paths.size())
         return FALSE;
-    DeviceInterfaceData->InterfaceClassGuid = hidClassGuid;
-    DeviceInterfaceData->Flags = 1;  // active
-    DeviceInterfaceData->Reserved = MemberIndex + 1;
+    describeMember(DeviceInterfaceData, MemberIndex);
     return TRUE;
 }
 

@@ -4,9 +4,12 @@
 // in Bus::violations, so that a test sees it.
 #include "sim.h"
 
+#include "hid_interfaces.h"
+
 #include <setupapi.h>
 #include <hidsdi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstring>
@@ -16,13 +19,10 @@ namespace sim {
 
 namespace {
 
-const GUID hidClassGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 const int blockLength = 64;
 const int echoIndex = 63;
 
 const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-
-bool sameGuid(const GUID* a, const GUID& b) { return a != nullptr && memcmp(a, &b, sizeof b) == 0; }
 
 BOOL violation(const std::string& what) {
     bus().violations.push_back(what);
@@ -85,9 +85,9 @@ const SP_DEVICE_INTERFACE_DATA* memberData(HDEVINFO set, const SP_DEVICE_INTERFA
     if (found == bus().infoSets.end()) return violation("SetupDi: unknown device information set"), nullptr;
     if (data == nullptr || data->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA))
         return violation("SetupDi: SP_DEVICE_INTERFACE_DATA.cbSize wrong"), nullptr;
-    if (data->Reserved == 0 || data->Reserved > found->second.size())
-        return violation("SetupDi: interface data from no enumeration of this set"), nullptr;
-    *index = found->second[data->Reserved - 1];
+    long member = memberOf(*data, found->second.size());
+    if (member < 0) return violation("SetupDi: interface data from no enumeration of this set"), nullptr;
+    *index = found->second[static_cast<size_t>(member)];
     return data;
 }
 
@@ -112,6 +112,12 @@ std::vector<Bytes> Bus::written(size_t interfaceIndex) const {
     return reports;
 }
 
+Bytes report(std::initializer_list<unsigned char> blockStart, size_t length) {
+    Bytes bytes(length, 0x00);
+    std::copy(blockStart.begin(), blockStart.end(), bytes.begin() + 1);
+    return bytes;
+}
+
 Bus& bus() {
     static Bus theBus;
     return theBus;
@@ -129,12 +135,12 @@ extern "C" {
 
 void WINAPI HidD_GetHidGuid(LPGUID HidGuid) {
     ++bus().platformCalls;
-    *HidGuid = sim::hidClassGuid;
+    *HidGuid = hidClassGuid;
 }
 
 HDEVINFO WINAPI SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND hwndParent, DWORD Flags) {
     ++bus().platformCalls;
-    if (!sim::sameGuid(ClassGuid, sim::hidClassGuid) || Enumerator != nullptr || hwndParent != nullptr ||
+    if (!isHidClass(ClassGuid) || Enumerator != nullptr || hwndParent != nullptr ||
         Flags != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {
         violation("SetupDiGetClassDevsW: not the present HID interfaces (class, enumerator, parent or flags)");
         return INVALID_HANDLE_VALUE;
@@ -157,15 +163,13 @@ BOOL WINAPI SetupDiEnumDeviceInterfaces(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA
     auto found = bus().infoSets.find(sim::key(DeviceInfoSet));
     if (found == bus().infoSets.end()) return violation("SetupDiEnumDeviceInterfaces: unknown set");
     if (DeviceInfoData != nullptr) return violation("SetupDiEnumDeviceInterfaces: unexpected device record");
-    if (!sim::sameGuid(InterfaceClassGuid, sim::hidClassGuid))
+    if (!isHidClass(InterfaceClassGuid))
         return violation("SetupDiEnumDeviceInterfaces: not the HID class");
     if (DeviceInterfaceData == nullptr || DeviceInterfaceData->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA))
         return violation("SetupDiEnumDeviceInterfaces: SP_DEVICE_INTERFACE_DATA.cbSize wrong");
     if (static_cast<int64_t>(MemberIndex) == bus().enumerationFailsAt) return FALSE;
     if (MemberIndex >= found->second.size()) return FALSE;  // no more items
-    DeviceInterfaceData->InterfaceClassGuid = sim::hidClassGuid;
-    DeviceInterfaceData->Flags = 1;  // active
-    DeviceInterfaceData->Reserved = MemberIndex + 1;
+    describeMember(DeviceInterfaceData, MemberIndex);
     return TRUE;
 }
 

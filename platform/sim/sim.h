@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <unordered_map>
 #include <string>
@@ -125,6 +126,10 @@ struct Bus {
     // The reports written to the interface, in order.
     std::vector<Bytes> written(size_t interfaceIndex = 0) const;
 };
+
+// A report as the board gets it: 0x00, then a block that begins with
+// blockStart and is zero up to its end (echo byte 0x00), padded to length.
+Bytes report(std::initializer_list<unsigned char> blockStart, size_t length = 65);
 
 // The one bus of the process.
 Bus& bus();

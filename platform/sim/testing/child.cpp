@@ -143,12 +143,4 @@ ChildResult runInChild(Entry entry, const std::vector<std::wstring>& args, int64
     return result;
 }
 
-Bytes report(std::initializer_list<unsigned char> blockStart, unsigned char echo, size_t length) {
-    Bytes bytes(length, 0x00);
-    size_t i = 1;
-    for (unsigned char b : blockStart) bytes[i++] = b;
-    bytes[64] = echo;
-    return bytes;
-}
-
 }  // namespace sim

@@ -32,7 +32,4 @@ using Entry = int (*)(int argc, wchar_t** argv);
 // pause that reaches that virtual time ends the child (stoppedByClock).
 ChildResult runInChild(Entry entry, const std::vector<std::wstring>& args, int64_t stopAtMs = -1);
 
-// A report as the board would get it: 0x00, then the block's bytes, zero-padded to length.
-Bytes report(std::initializer_list<unsigned char> blockStart, unsigned char echo = 0x00, size_t length = 65);
-
 }  // namespace sim
